@@ -1,0 +1,37 @@
+// The script language of the headless driver: one command a line, user actions, waits and prints.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace morvane {
+
+struct App;
+class Encoding;
+class SimPlatform;
+
+class ScriptRunner {
+ public:
+  // `sim` is null on the real platform, where the simulation commands are refused.
+  ScriptRunner(App& app, SimPlatform* sim, Encoding& encoding, std::ostream& out);
+
+  // Runs one line (UTF-8); false with `error` set when the line is no valid command.
+  bool RunLine(std::string_view line, std::string& error);
+
+ private:
+  bool RunCommand(std::string_view command, std::string_view rest, std::string& error);
+  bool Print(std::string_view what, std::string& error);
+  std::string Quote(std::string_view gbk);
+  std::string Utf8(std::string_view gbk);
+
+  App& app_;
+  SimPlatform* sim_;
+  Encoding& encoding_;
+  std::ostream& out_;
+};
+
+// Decodes the C escapes \r \n \t \\ \" of a script text; false on any other escape.
+bool DecodeEscapes(std::string_view text, std::string& decoded);
+
+}  // namespace morvane
