@@ -1,5 +1,7 @@
 #include "text/command_line.h"
 
+#include "text/gbk_text.h"
+
 namespace morvane {
 namespace {
 
@@ -56,8 +58,11 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
           ++i;
         }
       } else {
-        arg += c;
-        ++i;
+        // A double-byte character passes whole: its second byte may be 0x5C, which is then no
+        // backslash and escapes nothing.
+        const std::size_t length = CharLengthAt(line, i);
+        arg.append(line.substr(i, length));
+        i += length;
       }
     }
     args.push_back(std::move(arg));
