@@ -83,6 +83,21 @@ bool DecodeEscapes(std::string_view text, std::string& decoded) {
 ScriptRunner::ScriptRunner(App& app, SimPlatform* sim, Encoding& encoding, std::ostream& out)
     : app_(app), sim_(sim), encoding_(encoding), out_(out) {}
 
+const std::string* ScriptRunner::SharedText(std::string_view name) const {
+  const std::pair<std::string_view, const std::string*> texts[] = {
+      {"RecorderPath", &app_.RecorderPath},     {"SourceArgs", &app_.SourceArgs},
+      {"VideoInputArg", &app_.VideoInputArg},   {"AudioInputArg", &app_.AudioInputArg},
+      {"FrameRateArg", &app_.FrameRateArg},     {"BitrateArg", &app_.BitrateArg},
+      {"MaxRateArg", &app_.MaxRateArg},         {"DurationArg", &app_.DurationArg},
+      {"DeinterlaceArg", &app_.DeinterlaceArg}, {"SearchTitle", &app_.SearchTitle},
+      {"SaveFolder", &app_.SaveFolder},         {"RunDirectory", &app_.RunDirectory},
+  };
+  for (const auto& [text_name, text] : texts) {
+    if (text_name == name) return text;
+  }
+  return nullptr;
+}
+
 std::string ScriptRunner::Utf8(std::string_view gbk) {
   if (std::optional<std::string> utf8 = GbkToUtf8(encoding_, gbk)) return *utf8;
   // Bytes that are no GBK text are shown one by one.
@@ -143,9 +158,9 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
   WindowModel& w = app_.window;
   if (command == "print") return Print(rest, error);
 
-  const bool needs_window =
-      command != "clock" && command != "window" && command != "process" && command != "dialog";
-  if (needs_window && app_.Destroyed()) {
+  const bool simulation = command == "clock" || command == "window" || command == "process" ||
+                          command == "dialog" || command == "file";
+  if (!simulation && app_.Destroyed()) {
     error = "the window is closed";
     return false;
   }
@@ -173,8 +188,7 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
     return true;
   }
 
-  if (sim_ == nullptr &&
-      (command == "clock" || command == "window" || command == "process" || command == "dialog")) {
+  if (sim_ == nullptr && simulation) {
     error = "'" + std::string(command) + "' needs the simulated platform";
     return false;
   }
@@ -187,7 +201,7 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
     sim_->SetLocalTime(*time);
     return true;
   }
-  if (command == "window" || command == "process" || command == "dialog") {
+  if (simulation) {
     const std::string_view verb = NextWord(rest);
     std::string text;
     std::optional<std::string> gbk;
@@ -203,6 +217,10 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
       if (!sim_->EndProcessByName(*gbk)) out_ << "note: no such process\n";
     } else if (command == "dialog" && verb == "save") {
       sim_->QueueDialogAnswer(*gbk);
+    } else if (command == "file" && verb == "add") {
+      if (!sim_->AddFile(*gbk)) out_ << "note: cannot create that file\n";
+    } else if (command == "file" && verb == "remove") {
+      if (!sim_->RemoveFile(*gbk)) out_ << "note: no such file\n";
     } else if (command == "dialog" && verb == "cancel" && rest.empty()) {
       sim_->QueueDialogAnswer(std::nullopt);
     } else {
@@ -294,6 +312,11 @@ bool ScriptRunner::Print(std::string_view what, std::string& error) {
              << "," << r.height << (win.minimised ? " minimised" : "") << "\n";
       }
     }
+  } else if (const std::string* value = SharedText(what)) {
+    out_ << what << ": " << Quote(*value) << "\n";
+  } else if (what == "LogCounter" || what == "NameSuffixCounter") {
+    out_ << what << ": " << (what == "LogCounter" ? app_.LogCounter : app_.NameSuffixCounter)
+         << "\n";
   } else {
     std::optional<std::string> name = Utf8ToGbk(encoding_, what);
     std::optional<Ctl> control = name ? ControlByName(*name) : std::nullopt;

@@ -23,6 +23,8 @@ class ScriptRunner {
   bool RunCommand(std::string_view command, std::string_view rest, std::string& error);
   bool Print(std::string_view what, std::string& error);
   std::string Quote(std::string_view gbk);
+  // The shared text of that name (RecorderPath, DurationArg, SearchTitle, ...), or null.
+  const std::string* SharedText(std::string_view name) const;
   std::string Utf8(std::string_view gbk);
 
   App& app_;
