@@ -117,6 +117,20 @@ bool SimPlatform::WriteFile(std::string_view path, std::string_view bytes) {
   return host && WriteHostFileAtomically(*host, bytes);
 }
 
+bool SimPlatform::AddFile(std::string_view path) {
+  std::optional<std::filesystem::path> host = HostPath(path);
+  std::error_code ec;
+  if (!host) return false;
+  std::filesystem::create_directories(host->parent_path(), ec);
+  return WriteHostFileAtomically(*host, "");
+}
+
+bool SimPlatform::RemoveFile(std::string_view path) {
+  std::optional<std::filesystem::path> host = HostPath(path);
+  std::error_code ec;
+  return host && std::filesystem::remove_all(*host, ec) > 0;
+}
+
 bool SimPlatform::SetCurrentDirectory(std::string_view path) {
   std::optional<std::filesystem::path> host = HostPath(path);
   std::error_code ec;
@@ -299,13 +313,13 @@ std::optional<std::string> SimPlatform::SaveFileDialog(const SaveDialogRequest& 
   return chosen;
 }
 
-void SimPlatform::RunUntil(int64_t until_ms) {
+void SimPlatform::RunUntil(int64_t until_ms, bool with_events) {
   for (;;) {
     auto next =
         std::min_element(happenings_.begin(), happenings_.end(),
                          [](const Happening& a, const Happening& b) { return a.at_ms < b.at_ms; });
     const int64_t happening_at = next == happenings_.end() ? -1 : next->at_ms;
-    const int64_t tick_at = timers_ != nullptr ? timers_->NextTimerDue() : -1;
+    const int64_t tick_at = with_events && timers_ != nullptr ? timers_->NextTimerDue() : -1;
     if (happening_at >= 0 && happening_at <= until_ms && (tick_at < 0 || happening_at <= tick_at)) {
       const Happening h = *next;
       happenings_.erase(next);
@@ -325,10 +339,11 @@ void SimPlatform::RunUntil(int64_t until_ms) {
   now_ms_ = std::max(now_ms_, until_ms);
 }
 
-void SimPlatform::ProcessEvents() { RunUntil(now_ms_); }
+void SimPlatform::ProcessEvents() { RunUntil(now_ms_, true); }
 
-void SimPlatform::DelayWithEvents(int ms) { RunUntil(now_ms_ + std::max(ms, 0)); }
+void SimPlatform::DelayWithEvents(int ms) { RunUntil(now_ms_ + std::max(ms, 0), true); }
 
-void SimPlatform::Sleep(int ms) { now_ms_ += std::max(ms, 0); }
+// The other programs go on while the tool's thread sleeps; only its own events wait.
+void SimPlatform::Sleep(int ms) { RunUntil(now_ms_ + std::max(ms, 0), false); }
 
 }  // namespace morvane

@@ -68,6 +68,9 @@ class SimPlatform final : public Clock,
   bool RemoveForeignWindow(std::string_view title);
   // The newest running process of that executable name ends by itself.
   bool EndProcessByName(std::string_view exe_name);
+  // Creates an empty file, with its folders, or removes a file or folder; false when impossible.
+  bool AddFile(std::string_view path);
+  bool RemoveFile(std::string_view path);
   void QueueDialogAnswer(std::optional<std::string> path);
   void SetDeviceListing(std::string bytes) { device_listing_ = std::move(bytes); }
   const std::vector<SimCommand>& Commands() const { return commands_; }
@@ -121,8 +124,9 @@ class SimPlatform final : public Clock,
   WindowHandle OpenWindow(std::string title, bool visible, Rect place, uint32_t owner);
   void EndProcess(uint32_t pid);
   void StartProgramBehaviour(const SimProcess& process, const std::vector<std::string>& args);
-  // Runs the happenings and timer ticks due up to `until_ms`, in time order.
-  void RunUntil(int64_t until_ms);
+  // Runs the happenings due up to `until_ms`, and with `with_events` the timer ticks as well, in
+  // time order.
+  void RunUntil(int64_t until_ms, bool with_events);
 
   SimOptions options_;
   Encoding& encoding_;
