@@ -3,7 +3,12 @@
 #
 # Lines of the script that start with "#! " prepare the run (the driver reads them as comments):
 #   #! file: PATH     an empty file PATH (relative, "/" separated) in the tool's folder
-#   #! arg: VALUE     one more command-line argument for the driver
+#   #! arg: VALUE     one more command-line argument for the driver; "@SCENARIOS@" in it stands
+#                     for the folder of the scenario scripts
+#   #! copy: FIXTURE DEST
+#                     the file tests/fixtures/settings/FIXTURE copied byte for byte into the
+#                     tool's folder as DEST (relative, "/" separated), for settings files written
+#                     by hand in the GBK code page
 # Set MORVANE_UPDATE_GOLDEN=1 in the environment to write the output into NAME.out instead.
 get_filename_component(dir "${SCRIPT}" DIRECTORY)
 get_filename_component(name "${SCRIPT}" NAME_WE)
@@ -18,6 +23,15 @@ foreach(line IN LISTS directives)
     get_filename_component(parent "${WORK}/folder/${CMAKE_MATCH_1}" DIRECTORY)
     file(MAKE_DIRECTORY "${parent}")
     file(WRITE "${WORK}/folder/${CMAKE_MATCH_1}" "")
+  elseif(line MATCHES "^#! copy: ([^ ]+) (.+)$")
+    set(source "${dir}/../fixtures/settings/${CMAKE_MATCH_1}")
+    set(destination "${WORK}/folder/${CMAKE_MATCH_2}")
+    if(NOT EXISTS "${source}")
+      message(FATAL_ERROR "no such fixture: ${source}")
+    endif()
+    get_filename_component(parent "${destination}" DIRECTORY)
+    file(MAKE_DIRECTORY "${parent}")
+    file(COPY_FILE "${source}" "${destination}")
   elseif(line MATCHES "^#! arg: (.+)$")
     string(REPLACE "@SCENARIOS@" "${dir}" value "${CMAKE_MATCH_1}")
     list(APPEND args "${value}")

@@ -4,8 +4,11 @@
 
 #include "app/app.h"
 #include "app/window_search.h"
+#include "devices/discovery.h"
 #include "log/messages.h"
 #include "log/run_log.h"
+#include "settings/restore.h"
+#include "settings/settings_files.h"
 
 namespace morvane {
 namespace {
@@ -28,7 +31,9 @@ void StartUp(App& app) {
   app.RecorderPath = app.RunDirectory + "\\ffmpeg.exe";
   AppendLogEntry(app, "", 2, true);
 
-  if (!app.platform.files.Exists(app.RecorderPath)) {
+  if (app.platform.files.Exists(app.RecorderPath)) {
+    DiscoverCaptureDevices(app);
+  } else {
     for (Ctl c : kRecordingControls) w.SetEnabled(c, false);
     AppendToLog(app, msg::kRecorderMissing);
   }
@@ -41,6 +46,10 @@ void StartUp(App& app) {
     w.SetEnabled(Ctl::组合框2音频设备, true);
   }
   w.SetFillBackground(Ctl::选择夹1, true, std::nullopt);
+
+  // The previous run's state; the stored device lists replace the ones just discovered.
+  LoadSettingsFile(app, app.RunDirectory + "\\last.ini");
+  ApplyRestoredSettings(app);
 }
 
 void ShutDown(App& app) {
@@ -48,10 +57,12 @@ void ShutDown(App& app) {
   if (WindowHandle recorder = FindWindowByTitlePart(app); recorder != kNoWindow) {
     app.platform.windows.PostCloseMessage(recorder);
   }
+  // No file stays open between profile calls, so there is no file left to close here.
   // Every previewer running when the list is taken ends, each by its own process id.
   for (const ProcessEntry& process : app.platform.processes.ListProcesses()) {
     if (process.exe_name == "ffplay.exe") app.platform.processes.TerminateProcess(process.pid);
   }
+  SaveSettingsFile(app, app.RunDirectory + "\\last.ini");
 }
 
 }  // namespace morvane
