@@ -81,7 +81,8 @@ std::optional<std::string> ReadHostFile(const std::filesystem::path& path) {
   return bytes;
 }
 
-bool WriteHostFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+bool WriteHostFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                             const std::function<void()>& before_rename) {
   std::filesystem::path temporary = path;
   temporary += ".tmp~";
   {
@@ -96,6 +97,7 @@ bool WriteHostFileAtomically(const std::filesystem::path& path, std::string_view
       return false;
     }
   }
+  if (before_rename) before_rename();
   std::error_code ec;
   std::filesystem::rename(temporary, path, ec);
   if (ec) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +21,9 @@ bool HostEntryExists(const std::filesystem::path& path);
 std::optional<std::string> ReadHostFile(const std::filesystem::path& path);
 
 // Writes a temporary file beside `path` and renames it over the old one, so that an interrupted
-// write leaves the previous content whole.
-bool WriteHostFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+// write leaves the previous content whole. `before_rename`, when given, runs once the temporary
+// file is complete (tests stop the process there).
+bool WriteHostFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                             const std::function<void()>& before_rename = {});
 
 }  // namespace morvane

@@ -1,6 +1,7 @@
 #include "platform/host_files.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
@@ -130,6 +131,24 @@ TEST_F(HostFilesTest, WriteReplacesTheWholeFileAndLeavesNoTemporary) {
   EXPECT_EQ(ReadHostFile(file), std::string("x\0y", 3));
   ASSERT_TRUE(WriteHostFileAtomically(file, ""));
   EXPECT_EQ(ReadHostFile(file), "");
+  EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"last.ini"}));
+}
+
+TEST_F(HostFilesTest, AWriterStoppedBeforeTheRenameLeavesTheOldFileWhole) {
+  const fs::path file = dir_ / "last.ini";
+  const std::string old_settings = "[编辑框]\r\n编辑框录制时长=60\r\n";
+  ASSERT_TRUE(WriteHostFileAtomically(file, old_settings));
+
+  // The writing process ends abruptly once the new content is complete but not yet in place, as a
+  // process killed at that moment does: no destructor, no flush, no rename.
+  EXPECT_EXIT(
+      WriteHostFileAtomically(file, "[编辑框]\r\n编辑框录制时长=90\r\n", [] { std::_Exit(3); }),
+      ::testing::ExitedWithCode(3), "");
+  EXPECT_EQ(ReadHostFile(file), old_settings);
+
+  // The next save replaces both the old file and the stale temporary.
+  ASSERT_TRUE(WriteHostFileAtomically(file, "new"));
+  EXPECT_EQ(ReadHostFile(file), "new");
   EXPECT_EQ(Listing(dir_), (std::vector<std::string>{"last.ini"}));
 }
 
