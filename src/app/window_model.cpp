@@ -60,11 +60,59 @@ std::vector<Ctl> WindowModel::FindControlsOfKind(std::string_view kind_name) con
   return {};
 }
 
+void WindowModel::SetCaption(std::string caption) {
+  if (caption == caption_) return;
+  caption_ = std::move(caption);
+  Changed(std::nullopt, ModelProperty::kCaption);
+}
+
+void WindowModel::SetWindowLeft(int left) {
+  Rect rect = window_rect_;
+  rect.left = left;
+  SetWindowRect(rect);
+}
+
+void WindowModel::SetWindowRect(const Rect& rect) {
+  if (rect == window_rect_) return;
+  window_rect_ = rect;
+  Changed(std::nullopt, ModelProperty::kWindowRect);
+}
+
+void WindowModel::UserMoveWindow(const Rect& rect) { SetWindowRect(rect); }
+
 void WindowModel::FocusWindow() {
   if (std::optional<Ctl> old = focus_) {
-    focus_.reset();
+    SetFocusTo(std::nullopt);
     LoseFocus(*old);
   }
+}
+
+void WindowModel::SetVisible(Ctl c, bool visible) {
+  ControlState& s = Mutable(c);
+  if (s.visible == visible) return;
+  s.visible = visible;
+  Changed(c, ModelProperty::kVisible);
+}
+
+void WindowModel::SetEnabled(Ctl c, bool enabled) {
+  ControlState& s = Mutable(c);
+  if (s.enabled == enabled) return;
+  s.enabled = enabled;
+  Changed(c, ModelProperty::kEnabled);
+}
+
+void WindowModel::SetTextColour(Ctl c, Rgb colour) {
+  ControlState& s = Mutable(c);
+  if (s.text_colour == colour) return;
+  s.text_colour = colour;
+  Changed(c, ModelProperty::kTextColour);
+}
+
+void WindowModel::SetChecked(Ctl c, bool checked) {
+  ControlState& s = Mutable(c);
+  if (s.checked == checked) return;
+  s.checked = checked;
+  Changed(c, ModelProperty::kChecked);
 }
 
 const std::string& WindowModel::Text(Ctl c) const {
@@ -78,12 +126,15 @@ const std::string& WindowModel::Text(Ctl c) const {
 void WindowModel::SetText(Ctl c, std::string text) {
   ControlState& s = Mutable(c);
   if (s.kind == Kind::kComboBox && !s.editable) return;
+  const bool changed = s.text != text || (s.kind == Kind::kEditBox &&
+                                          (s.selection_start != 0 || s.selection_length != 0));
   s.text = std::move(text);
   if (s.kind == Kind::kEditBox) {
     s.selection_start = 0;
     s.selection_length = 0;
-    Raise(c, ControlEvent::kTextChanged);
   }
+  if (changed) Changed(c, ModelProperty::kText);
+  if (s.kind == Kind::kEditBox) Raise(c, ControlEvent::kTextChanged);
 }
 
 void WindowModel::AppendText(Ctl c, std::string_view text) {
@@ -91,6 +142,7 @@ void WindowModel::AppendText(Ctl c, std::string_view text) {
   s.text.append(text);
   s.selection_start = static_cast<int>(s.text.size());
   s.selection_length = 0;
+  if (observer_ != nullptr) observer_->OnTextAppended(c, text);
   if (s.kind == Kind::kEditBox) Raise(c, ControlEvent::kTextChanged);
 }
 
@@ -108,25 +160,39 @@ int32_t WindowModel::ItemValue(Ctl c, int index) const {
 
 void WindowModel::SetSelection(Ctl c, int index) {
   ControlState& s = Mutable(c);
-  s.selection = std::clamp(index, -1, static_cast<int>(s.items.size()) - 1);
-  if (s.editable) s.text = s.selection >= 0 ? s.items[s.selection].text : std::string();
+  const int selection = std::clamp(index, -1, static_cast<int>(s.items.size()) - 1);
+  if (selection != s.selection) {
+    s.selection = selection;
+    Changed(c, ModelProperty::kSelection);
+  }
+  if (s.editable) {
+    std::string text = s.selection >= 0 ? s.items[s.selection].text : std::string();
+    if (text != s.text) {
+      s.text = std::move(text);
+      Changed(c, ModelProperty::kText);
+    }
+  }
 }
 
 void WindowModel::AddItem(Ctl c, std::string text, int32_t value) {
   Mutable(c).items.push_back({std::move(text), value});
+  Changed(c, ModelProperty::kItems);
 }
 
 void WindowModel::RemoveAllItems(Ctl c) {
   ControlState& s = Mutable(c);
+  const bool had_items = !s.items.empty();
   s.items.clear();
-  s.selection = -1;
-  if (s.editable) s.text.clear();
+  if (had_items) Changed(c, ModelProperty::kItems);
+  SetSelection(c, -1);  // an editable box's text goes with it
 }
 
 void WindowModel::SetFillBackground(Ctl c, bool fill, std::optional<Rgb> background) {
   ControlState& s = Mutable(c);
+  if (s.fill_background == fill && s.background == background) return;
   s.fill_background = fill;
   s.background = background;
+  Changed(c, ModelProperty::kBackground);
 }
 
 void WindowModel::SetPeriod(Ctl c, int period_ms) {
@@ -135,6 +201,14 @@ void WindowModel::SetPeriod(Ctl c, int period_ms) {
   if (period_ms == s.period) return;
   s.period = period_ms;
   s.next_due = period_ms > 0 ? clock_.MonotonicMs() + period_ms : -1;
+  Changed(c, ModelProperty::kPeriod);
+}
+
+void WindowModel::TimerElapsed(Ctl c) {
+  ControlState& s = Mutable(c);
+  if (s.kind != Kind::kTimer || s.period <= 0) return;
+  s.next_due = clock_.MonotonicMs() + s.period;
+  Raise(c, ControlEvent::kTick);
 }
 
 int64_t WindowModel::NextTimerDue() const {
@@ -181,7 +255,7 @@ bool WindowModel::UserClick(Ctl c) {
       return true;
     case Kind::kCheckBox:
       GiveFocus(c);
-      s.checked = !s.checked;
+      SetChecked(c, !s.checked);
       Raise(c, ControlEvent::kClicked);
       return true;
     case Kind::kRadioButton:
@@ -189,7 +263,7 @@ bool WindowModel::UserClick(Ctl c) {
       // The radio buttons that share a parent form one group.
       for (ControlState& other : controls_) {
         if (other.kind == Kind::kRadioButton && other.parent == s.parent) {
-          other.checked = other.id == c;
+          SetChecked(other.id, other.id == c);
         }
       }
       Raise(c, ControlEvent::kClicked);
@@ -221,14 +295,20 @@ bool WindowModel::UserReplaceText(Ctl c, std::string text) {
   const bool editable = s.kind == Kind::kEditBox || (s.kind == Kind::kComboBox && s.editable);
   if (!editable || !TakesInput(c)) return false;
   GiveFocus(c);
+  const bool changed = s.text != text;
   s.text = std::move(text);
   s.selection_start = static_cast<int>(s.text.size());
   s.selection_length = 0;
+  if (changed) Changed(c, ModelProperty::kText);
   if (s.kind == Kind::kComboBox) {
     // Editing the text of a combo box selects the item it names, or none.
     auto it = std::find_if(s.items.begin(), s.items.end(),
                            [&](const ComboItem& item) { return item.text == s.text; });
-    s.selection = it == s.items.end() ? -1 : static_cast<int>(it - s.items.begin());
+    const int selection = it == s.items.end() ? -1 : static_cast<int>(it - s.items.begin());
+    if (selection != s.selection) {
+      s.selection = selection;
+      Changed(c, ModelProperty::kSelection);
+    }
   }
   Raise(c, ControlEvent::kTextChanged);
   return true;
@@ -289,9 +369,22 @@ bool WindowModel::UserKeyUp(Ctl c, int key_code) {
 
 bool WindowModel::UserFocusOut(Ctl c) {
   if (Control(c).kind != Kind::kEditBox && Control(c).kind != Kind::kComboBox) return false;
-  if (focus_ == c) focus_.reset();
+  if (focus_ == c) SetFocusTo(std::nullopt);
   LoseFocus(c);
   return true;
+}
+
+bool WindowModel::UserSelectText(Ctl c, int start, int length) {
+  ControlState& s = Mutable(c);
+  if (s.kind != Kind::kEditBox) return false;
+  const int size = static_cast<int>(s.text.size());
+  s.selection_start = std::clamp(start, 0, size);
+  s.selection_length = std::clamp(length, 0, size - s.selection_start);
+  return true;
+}
+
+bool WindowModel::AcceptsTyped(Ctl c, std::string_view character) const {
+  return !character.empty() && TypeAccepted(Control(c).input, character);
 }
 
 bool WindowModel::UserSelectTab(int index) {
@@ -301,6 +394,7 @@ bool WindowModel::UserSelectTab(int index) {
   }
   if (tab.current_tab == index) return true;
   tab.current_tab = index;
+  Changed(Ctl::选择夹1, ModelProperty::kCurrentTab);
   Raise(Ctl::选择夹1, ControlEvent::kTabChanged);
   return true;
 }
@@ -308,8 +402,13 @@ bool WindowModel::UserSelectTab(int index) {
 void WindowModel::GiveFocus(Ctl c) {
   if (focus_ == c) return;
   std::optional<Ctl> old = focus_;
-  focus_ = c;
+  SetFocusTo(c);
   if (old) LoseFocus(*old);
+}
+
+void WindowModel::SetFocusTo(std::optional<Ctl> c) {
+  focus_ = c;
+  Changed(std::nullopt, ModelProperty::kFocus);
 }
 
 void WindowModel::LoseFocus(Ctl c) {
@@ -323,11 +422,16 @@ void WindowModel::LoseFocus(Ctl c) {
   s.text = std::move(rewritten);
   s.selection_start = std::min(caret, static_cast<int>(s.text.size()));
   s.selection_length = 0;
+  Changed(c, ModelProperty::kText);
   Raise(c, ControlEvent::kTextChanged);
 }
 
 void WindowModel::Raise(Ctl c, ControlEvent event, int arg) {
   if (sink_ != nullptr) sink_->OnControlEvent(c, event, arg);
+}
+
+void WindowModel::Changed(std::optional<Ctl> c, ModelProperty what) {
+  if (observer_ != nullptr) observer_->OnModelChanged(c, what);
 }
 
 }  // namespace morvane

@@ -1,9 +1,10 @@
 // The main window and every control's state, with the toolkit's rules, in memory.
 //
-// Front-ends mirror this model and feed user input back through the User* calls; handlers change
-// it through the plain property writes. Writes from code follow the toolkit: an edit box's text
-// write raises text-changed once, selection and check writes raise nothing, a combo selection is
-// clamped, a timer restarts only when its period really changes.
+// Front-ends mirror this model, told of each change through a ModelObserver, and feed user input
+// back through the User* calls; handlers change it through the plain property writes. Writes from
+// code follow the toolkit: an edit box's text write raises text-changed once, selection and check
+// writes raise nothing, a combo selection is clamped, a timer restarts only when its period really
+// changes.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,38 @@ class EventSink {
   virtual void OnControlEvent(Ctl control, ControlEvent event, int arg) = 0;
 };
 
+// The properties a front-end mirrors; each names what changed, the new state is read from the
+// model.
+enum class ModelProperty : uint8_t {
+  kCaption,     // the main window's
+  kWindowRect,  // the main window's
+  kFocus,       // which control has the keyboard focus: Focus()
+  kVisible,
+  kEnabled,
+  kText,  // replaced whole; for an edit box written from code, its caret with it
+  kTextColour,
+  kChecked,
+  kItems,      // a combo box's list
+  kSelection,  // a combo box's current selection
+  kCurrentTab,
+  kBackground,  // the tab control's fill background and colour
+  kPeriod,
+};
+
+// Told of every change of the model's state, whether code or user input made it. A call comes
+// after the state has changed and before any event the change raises.
+class ModelObserver {
+ public:
+  virtual ~ModelObserver() = default;
+  // `control` is none for the main window's own properties.
+  virtual void OnModelChanged(std::optional<Ctl> control, ModelProperty what) = 0;
+  // `text` was added at the end of the control's text, the caret put behind it.
+  virtual void OnTextAppended(Ctl control, std::string_view text) {
+    (void)text;
+    OnModelChanged(control, ModelProperty::kText);
+  }
+};
+
 struct ControlState {
   Ctl id{};
   Kind kind{};
@@ -105,6 +138,8 @@ class WindowModel : public TimerSource {
   WindowModel& operator=(const WindowModel&) = delete;
 
   void SetEventSink(EventSink* sink) { sink_ = sink; }
+  // One observer at a time; null for none.
+  void SetObserver(ModelObserver* observer) { observer_ = observer; }
 
   const ControlState& Control(Ctl control) const { return controls_[Index(control)]; }
   const std::vector<ControlState>& Controls() const { return controls_; }
@@ -114,10 +149,11 @@ class WindowModel : public TimerSource {
 
   // Main window.
   const std::string& Caption() const { return caption_; }
-  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  void SetCaption(std::string caption);
+  // The outer rectangle in screen pixels.
   const Rect& WindowRect() const { return window_rect_; }
-  void SetWindowLeft(int left) { window_rect_.left = left; }
-  void SetWindowRect(const Rect& rect) { window_rect_ = rect; }
+  void SetWindowLeft(int left);
+  void SetWindowRect(const Rect& rect);
   // The control that has the keyboard focus; none while the window itself has it.
   std::optional<Ctl> Focus() const { return focus_; }
   // Moves the keyboard focus to the main window; the focused control loses it.
@@ -125,9 +161,9 @@ class WindowModel : public TimerSource {
 
   // Any control.
   bool Visible(Ctl c) const { return Control(c).visible; }
-  void SetVisible(Ctl c, bool visible) { Mutable(c).visible = visible; }
+  void SetVisible(Ctl c, bool visible);
   bool Enabled(Ctl c) const { return Control(c).enabled; }
-  void SetEnabled(Ctl c, bool enabled) { Mutable(c).enabled = enabled; }
+  void SetEnabled(Ctl c, bool enabled);
 
   // The text: for a drop-down list its selected item's text, or the empty text.
   const std::string& Text(Ctl c) const;
@@ -137,11 +173,11 @@ class WindowModel : public TimerSource {
   // Puts the caret at the end and inserts `text` there, as a log append does.
   void AppendText(Ctl c, std::string_view text);
   Rgb TextColour(Ctl c) const { return Control(c).text_colour; }
-  void SetTextColour(Ctl c, Rgb colour) { Mutable(c).text_colour = colour; }
+  void SetTextColour(Ctl c, Rgb colour);
 
   // Check boxes and radio buttons; a write changes that control alone and raises nothing.
   bool Checked(Ctl c) const { return Control(c).checked; }
-  void SetChecked(Ctl c, bool checked) { Mutable(c).checked = checked; }
+  void SetChecked(Ctl c, bool checked);
 
   // Combo boxes.
   int ItemCount(Ctl c) const { return static_cast<int>(Control(c).items.size()); }
@@ -166,6 +202,9 @@ class WindowModel : public TimerSource {
   // TimerSource.
   int64_t NextTimerDue() const override;
   void FireDueTimers(int64_t now_ms) override;
+  // A front-end's own timer for `c` elapsed: raises its tick while its period is above 0 and
+  // counts the next one from now.
+  void TimerElapsed(Ctl c);
 
   // User input. Each returns false, changing nothing, when the control cannot take it (hidden,
   // disabled, or of a kind that has no such input).
@@ -181,11 +220,22 @@ class WindowModel : public TimerSource {
   // The control loses the keyboard focus to the main window.
   bool UserFocusOut(Ctl c);
   bool UserSelectTab(int index);
+  // The user moved the main window to `rect` (outer rectangle, screen pixels).
+  void UserMoveWindow(const Rect& rect);
+  // Where the caret and selection of an edit box stand after the user moved them (bytes,
+  // clamped to the text); raises nothing. The date-time box puts its caret back there when it
+  // rewrites its text.
+  bool UserSelectText(Ctl c, int start, int length);
+  // Whether typing that one character (one GBK character) into `c` gets past the box's input
+  // kind; a front-end whose native controls edit in place asks this before letting a key through.
+  bool AcceptsTyped(Ctl c, std::string_view character) const;
 
  private:
   static int Index(Ctl c) { return static_cast<int>(c); }
   ControlState& Mutable(Ctl c) { return controls_[Index(c)]; }
   void Raise(Ctl c, ControlEvent event, int arg = 0);
+  void Changed(std::optional<Ctl> c, ModelProperty what);
+  void SetFocusTo(std::optional<Ctl> c);
   bool TakesInput(Ctl c) const;
   void GiveFocus(Ctl c);
   void LoseFocus(Ctl c);
@@ -193,6 +243,7 @@ class WindowModel : public TimerSource {
 
   Clock& clock_;
   EventSink* sink_ = nullptr;
+  ModelObserver* observer_ = nullptr;
   std::vector<ControlState> controls_;
   std::string caption_;
   Rect window_rect_;
