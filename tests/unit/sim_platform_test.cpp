@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"OtherDrive", R"(E:\Media\show.mp4)", ".drives/E/Media/show.mp4"},
         PathCase{"OtherDriveLowerCase", R"(e:\Media)", ".drives/E/Media"},
         PathCase{"SameDriveOtherFolder", R"(D:\Capturex\x.mp4)", ".drives/D/Capturex/x.mp4"},
-        PathCase{"ChineseName", R"(D:\Capture\录像.mp4)", "\xE5\xBD\x95\xE5\x83\x8F.mp4"}),
+        PathCase{"ChineseName", R"(D:\Capture\录像.mp4)", fs::path(u8"录像.mp4")}),
     [](const testing::TestParamInfo<PathCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SimPlatformTest, RelativePathsFollowTheCurrentDirectory) {

@@ -55,7 +55,8 @@ SimPlatform::SimPlatform(SimOptions options, Encoding& encoding)
       platform_(std::make_unique<Platform>(
           Platform{*this, encoding_, *this, *this, *this, *this, *this, *profiles_})),
       clock_base_seconds_(DateTime::FromFields(options_.start_time).seconds()),
-      current_directory_(options_.run_directory) {}
+      current_directory_(options_.run_directory),
+      dialogs_(*this, [this](std::string_view name) { return Absolute(name); }) {}
 
 SimPlatform::~SimPlatform() = default;
 
@@ -96,7 +97,7 @@ std::optional<std::filesystem::path> SimPlatform::HostPath(std::string_view path
   for (std::size_t i = skip; i < parts.size(); ++i) {
     std::optional<std::string> utf8 = GbkToUtf8(encoding_, parts[i]);
     if (!utf8) return std::nullopt;
-    host /= *utf8;
+    host /= std::u8string(utf8->begin(), utf8->end());  // UTF-8 on every host, Windows too
   }
   return host;
 }
@@ -291,26 +292,11 @@ void SimPlatform::MoveWindow(WindowHandle window, const Rect& place, bool) {
 }
 
 void SimPlatform::QueueDialogAnswer(std::optional<std::string> path) {
-  dialog_answers_.push_back(std::move(path));
+  dialogs_.QueueAnswer(std::move(path));
 }
 
 std::optional<std::string> SimPlatform::SaveFileDialog(const SaveDialogRequest& request) {
-  last_dialog_ = request;
-  if (dialog_answers_.empty()) return std::nullopt;
-  std::optional<std::string> answer = std::move(dialog_answers_.front());
-  dialog_answers_.pop_front();
-  if (!answer) return std::nullopt;
-  std::string chosen = Absolute(*answer);
-  if (FileNameOf(chosen).find('.') == std::string_view::npos &&
-      !request.default_extension.empty()) {
-    chosen += "." + request.default_extension;
-  }
-  // Without the option that keeps it, the dialog leaves the current directory where the user
-  // browsed to.
-  if (!request.keep_current_directory) {
-    SetCurrentDirectory(chosen.substr(0, chosen.find_last_of('\\')));
-  }
-  return chosen;
+  return dialogs_.SaveFileDialog(request);
 }
 
 void SimPlatform::RunUntil(int64_t until_ms, bool with_events) {

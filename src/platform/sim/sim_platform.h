@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/scripted_dialogs.h"
 
 namespace morvane {
 
@@ -77,7 +77,7 @@ class SimPlatform final : public Clock,
   const std::vector<SimProcess>& RunningProcesses() const { return processes_; }
   // Top-level windows in Z order, topmost first, hidden ones included.
   const std::vector<SimWindow>& AllWindows() const { return windows_; }
-  const std::optional<SaveDialogRequest>& LastDialog() const { return last_dialog_; }
+  const std::optional<SaveDialogRequest>& LastDialog() const { return dialogs_.LastRequest(); }
   // The real host path behind a GBK path; nullopt when the path has no GBK-to-UTF-8 form.
   std::optional<std::filesystem::path> HostPath(std::string_view path);
 
@@ -145,8 +145,8 @@ class SimPlatform final : public Clock,
   std::vector<Happening> happenings_;
   uint32_t next_pid_ = 1000;
   WindowHandle next_window_ = 0x10010;
-  std::deque<std::optional<std::string>> dialog_answers_;
-  std::optional<SaveDialogRequest> last_dialog_;
+  // Answers the file dialogs; a typed name is taken relative to the simulated current directory.
+  ScriptedDialogs dialogs_;
   std::string device_listing_;
 };
 

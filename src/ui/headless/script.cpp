@@ -80,8 +80,9 @@ bool DecodeEscapes(std::string_view text, std::string& decoded) {
   return true;
 }
 
-ScriptRunner::ScriptRunner(App& app, SimPlatform* sim, Encoding& encoding, std::ostream& out)
-    : app_(app), sim_(sim), encoding_(encoding), out_(out) {}
+ScriptRunner::ScriptRunner(App& app, ScriptMachine& machine, SimPlatform* sim, Encoding& encoding,
+                           std::ostream& out)
+    : app_(app), machine_(machine), sim_(sim), encoding_(encoding), out_(out) {}
 
 const std::string* ScriptRunner::SharedText(std::string_view name) const {
   const std::pair<std::string_view, const std::string*> texts[] = {
@@ -158,9 +159,11 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
   WindowModel& w = app_.window;
   if (command == "print") return Print(rest, error);
 
-  const bool simulation = command == "clock" || command == "window" || command == "process" ||
-                          command == "dialog" || command == "file";
-  if (!simulation && app_.Destroyed()) {
+  // Commands that set up the machine rather than act on the window; all but "dialog" need the
+  // simulated machine.
+  const bool machine = command == "clock" || command == "window" || command == "process" ||
+                       command == "dialog" || command == "file";
+  if (!machine && app_.Destroyed()) {
     error = "the window is closed";
     return false;
   }
@@ -188,7 +191,7 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
     return true;
   }
 
-  if (sim_ == nullptr && simulation) {
+  if (sim_ == nullptr && machine && command != "dialog") {
     error = "'" + std::string(command) + "' needs the simulated platform";
     return false;
   }
@@ -201,7 +204,7 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
     sim_->SetLocalTime(*time);
     return true;
   }
-  if (simulation) {
+  if (machine) {
     const std::string_view verb = NextWord(rest);
     std::string text;
     std::optional<std::string> gbk;
@@ -216,13 +219,13 @@ bool ScriptRunner::RunCommand(std::string_view command, std::string_view rest, s
     } else if (command == "process" && verb == "exit") {
       if (!sim_->EndProcessByName(*gbk)) out_ << "note: no such process\n";
     } else if (command == "dialog" && verb == "save") {
-      sim_->QueueDialogAnswer(*gbk);
+      machine_.QueueDialogAnswer(*gbk);
     } else if (command == "file" && verb == "add") {
       if (!sim_->AddFile(*gbk)) out_ << "note: cannot create that file\n";
     } else if (command == "file" && verb == "remove") {
       if (!sim_->RemoveFile(*gbk)) out_ << "note: no such file\n";
     } else if (command == "dialog" && verb == "cancel" && rest.empty()) {
-      sim_->QueueDialogAnswer(std::nullopt);
+      machine_.QueueDialogAnswer(std::nullopt);
     } else {
       error = "unknown command";
       return false;
@@ -290,26 +293,31 @@ bool ScriptRunner::Print(std::string_view what, std::string& error) {
   } else if (what == "window") {
     const Rect& r = w.WindowRect();
     out_ << "window: " << r.left << "," << r.top << "," << r.width << "," << r.height << "\n";
-  } else if (what == "commands" || what == "processes" || what == "windows") {
-    if (sim_ == nullptr) {
-      error = "'print " + std::string(what) + "' needs the simulated platform";
-      return false;
+  } else if (what == "commands") {
+    for (const ScriptMachine::Command& c : machine_.Commands()) {
+      out_ << "command: " << Quote(c.command_line) << " show=" << static_cast<int>(c.show) << "\n";
     }
-    if (what == "commands") {
-      for (const SimCommand& c : sim_->Commands()) {
-        out_ << "command: " << Quote(c.command_line) << " show=" << static_cast<int>(c.show)
-             << "\n";
-      }
-    } else if (what == "processes") {
-      for (const SimProcess& p : sim_->RunningProcesses()) {
-        out_ << "process: " << p.pid << " " << Quote(p.exe_name) << "\n";
-      }
-    } else {
+  } else if (what == "processes") {
+    for (const ProcessEntry& p : machine_.RunningPrograms()) {
+      out_ << "process: " << p.pid << " " << Quote(p.exe_name) << "\n";
+    }
+  } else if (what == "windows") {
+    if (sim_ != nullptr) {
+      // The simulated machine knows every window's place and whether it is minimised.
       for (const SimWindow& win : sim_->AllWindows()) {
         if (!win.visible) continue;
         const Rect& r = win.place;
         out_ << "window: " << Quote(win.title) << " " << r.left << "," << r.top << "," << r.width
              << "," << r.height << (win.minimised ? " minimised" : "") << "\n";
+      }
+    } else {
+      Windows& windows = app_.platform.windows;
+      for (WindowHandle window : windows.ListVisibleWindows()) {
+        out_ << "window: " << Quote(windows.GetWindowTitle(window));
+        if (const std::optional<Rect> r = machine_.WindowPlace(window)) {
+          out_ << " " << r->left << "," << r->top << "," << r->width << "," << r->height;
+        }
+        out_ << "\n";
       }
     }
   } else if (const std::string* value = SharedText(what)) {
