@@ -89,12 +89,16 @@ class HostFilesTest : public testing::Test {
 TEST_F(HostFilesTest, EntryExistsForFilesFoldersAndLinks) {
   Put("clip.mp4");
   fs::create_directory(dir_ / "show.mp4");
+#ifndef _WIN32  // symbolic links need a privilege on Windows
   fs::create_symlink(dir_ / "nowhere", dir_ / "dangling");
+#endif
 
   EXPECT_TRUE(HostEntryExists(dir_ / "clip.mp4"));
   EXPECT_TRUE(HostEntryExists(dir_ / "show.mp4"));  // a folder counts
   EXPECT_TRUE(HostEntryExists(dir_));
+#ifndef _WIN32
   EXPECT_TRUE(HostEntryExists(dir_ / "dangling"));  // the entry is there, its target is not
+#endif
   EXPECT_FALSE(HostEntryExists(dir_ / "nowhere"));
   EXPECT_FALSE(HostEntryExists(dir_ / "clip.mp"));
   EXPECT_FALSE(HostEntryExists(dir_ / "missing" / "clip.mp4"));

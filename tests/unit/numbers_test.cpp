@@ -251,6 +251,9 @@ std::string ReferenceRoundedUp(double value) {
 }
 
 TEST(FormatGeneral6, AgreesWithTheCLibraryAcrossTheFloatRange) {
+#ifndef __GLIBC__
+  GTEST_SKIP() << "the reference is glibc's printf, which follows the rounding mode";
+#endif
   // Every float bit pattern at a fixed stride, positive and negative. The C library rounds exact
   // halves to even; there the result must be the one rounded away from zero.
   int compared = 0;
