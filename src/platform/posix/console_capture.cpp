@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/posix/spawn.h"
+
 extern char** environ;
 
 namespace morvane {
@@ -44,49 +46,6 @@ class UniqueFd {
 
  private:
   int fd_ = -1;
-};
-
-// Owns the spawn attributes and file actions for the call's duration.
-class SpawnSetup {
- public:
-  SpawnSetup() {
-    attr_ok_ = posix_spawnattr_init(&attr_) == 0;
-    actions_ok_ = posix_spawn_file_actions_init(&actions_) == 0;
-  }
-  ~SpawnSetup() {
-    if (attr_ok_) posix_spawnattr_destroy(&attr_);
-    if (actions_ok_) posix_spawn_file_actions_destroy(&actions_);
-  }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-  // The child: its own process group, default signal handling, stdin from /dev/null, stdout and
-  // stderr into `write_fd`. Every other descriptor of ours is close-on-exec.
-  bool Prepare(int write_fd) {
-    if (!attr_ok_ || !actions_ok_) return false;
-    sigset_t empty;
-    sigset_t defaults;
-    sigemptyset(&empty);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    return posix_spawnattr_setflags(&attr_, flags) == 0 &&
-           posix_spawnattr_setpgroup(&attr_, 0) == 0 &&
-           posix_spawnattr_setsigmask(&attr_, &empty) == 0 &&
-           posix_spawnattr_setsigdefault(&attr_, &defaults) == 0 &&
-           posix_spawn_file_actions_adddup2(&actions_, write_fd, STDOUT_FILENO) == 0 &&
-           posix_spawn_file_actions_adddup2(&actions_, write_fd, STDERR_FILENO) == 0 &&
-           posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0;
-  }
-
-  const posix_spawnattr_t* attr() const { return &attr_; }
-  const posix_spawn_file_actions_t* actions() const { return &actions_; }
-
- private:
-  posix_spawnattr_t attr_{};
-  posix_spawn_file_actions_t actions_{};
-  bool attr_ok_ = false;
-  bool actions_ok_ = false;
 };
 
 // A pipe end moved above the standard descriptors, so that the child's dup2 onto 0, 1 and 2 never
@@ -184,7 +143,7 @@ std::string CaptureConsoleOutputPosix(std::string_view command_utf8,
   pid_t pid = -1;
   {
     SpawnSetup setup;
-    if (!setup.Prepare(write_end.get())) return {};
+    if (!setup.OutputTo(write_end.get())) return {};
     std::string shell = "/bin/sh";
     std::string flag = "-c";
     std::string command(command_utf8);

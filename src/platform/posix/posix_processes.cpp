@@ -15,61 +15,13 @@
 
 #include "platform/posix/console_capture.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/spawn.h"
 #include "text/command_line.h"
 
 extern char** environ;
 
 namespace morvane {
 namespace {
-
-// Owns the spawn attributes and file actions for one start.
-class SpawnSetup {
- public:
-  SpawnSetup() {
-    attr_ok_ = posix_spawnattr_init(&attr_) == 0;
-    actions_ok_ = posix_spawn_file_actions_init(&actions_) == 0;
-  }
-  ~SpawnSetup() {
-    if (attr_ok_) posix_spawnattr_destroy(&attr_);
-    if (actions_ok_) posix_spawn_file_actions_destroy(&actions_);
-  }
-  SpawnSetup(const SpawnSetup&) = delete;
-  SpawnSetup& operator=(const SpawnSetup&) = delete;
-
-  // `output` is the file for stdout and stderr.
-  bool Prepare(const std::string& output) {
-    if (!attr_ok_ || !actions_ok_) return false;
-    sigset_t none;
-    sigset_t all;
-    sigemptyset(&none);
-    sigfillset(&all);
-    sigdelset(&all, SIGKILL);
-    sigdelset(&all, SIGSTOP);
-    const short flags = POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF;
-    bool ok =
-        posix_spawnattr_setflags(&attr_, flags) == 0 && posix_spawnattr_setpgroup(&attr_, 0) == 0 &&
-        posix_spawnattr_setsigmask(&attr_, &none) == 0 &&
-        posix_spawnattr_setsigdefault(&attr_, &all) == 0 &&
-        posix_spawn_file_actions_addopen(&actions_, STDIN_FILENO, "/dev/null", O_RDONLY, 0) == 0 &&
-        posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, output.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0644) == 0 &&
-        posix_spawn_file_actions_adddup2(&actions_, STDOUT_FILENO, STDERR_FILENO) == 0;
-#if defined(__GLIBC__) && __GLIBC_PREREQ(2, 34)
-    // A started program inherits no handle of ours.
-    ok = ok && posix_spawn_file_actions_addclosefrom_np(&actions_, STDERR_FILENO + 1) == 0;
-#endif
-    return ok;
-  }
-
-  const posix_spawnattr_t* attr() const { return &attr_; }
-  const posix_spawn_file_actions_t* actions() const { return &actions_; }
-
- private:
-  posix_spawnattr_t attr_{};
-  posix_spawn_file_actions_t actions_{};
-  bool attr_ok_ = false;
-  bool actions_ok_ = false;
-};
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info {};
@@ -142,7 +94,7 @@ bool PosixProcesses::RunProgram(std::string_view command_line, ShowMode show) {
   for (std::string& arg : argv_utf8) argv.push_back(arg.data());
   argv.push_back(nullptr);
   SpawnSetup setup;
-  if (!setup.Prepare(output)) return false;
+  if (!setup.OutputToFile(output)) return false;
   pid_t pid = -1;
   if (::posix_spawn(&pid, program->c_str(), setup.actions(), setup.attr(), argv.data(), environ) !=
       0) {
