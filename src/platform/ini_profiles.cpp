@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "text/gbk_text.h"
+
 namespace morvane {
 namespace {
 
@@ -15,31 +17,12 @@ bool IsLeadByte(char c) {
   return byte >= 0x81 && byte <= 0xFE;
 }
 
-char ToLowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string_view Trim(std::string_view text) {
   std::size_t begin = 0;
   std::size_t end = text.size();
   while (begin < end && IsBlank(text[begin])) ++begin;
   while (end > begin && IsBlank(text[end - 1])) --end;
   return text.substr(begin, end - begin);
-}
-
-// ASCII letters fold; a double-byte character must match both its bytes, so a second byte that
-// happens to be a letter does not fold.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  std::size_t i = 0;
-  while (i < a.size()) {
-    if (IsLeadByte(a[i]) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      i += 2;
-    } else {
-      if (ToLowerAscii(a[i]) != ToLowerAscii(b[i])) return false;
-      ++i;
-    }
-  }
-  return true;
 }
 
 // One line of the content: [begin, end) is its text without the LF or CR LF that ends it, and
@@ -124,8 +107,9 @@ std::string IniGetValue(std::string_view content, std::string_view section, std:
     const ParsedLine parsed = ParseLine(content.substr(line.begin, line.end - line.begin));
     if (parsed.kind == LineKind::kSection) {
       if (in_section) break;  // only the first matching section counts
-      in_section = SameName(parsed.name, section);
-    } else if (in_section && parsed.kind == LineKind::kKey && SameName(parsed.name, key)) {
+      in_section = SameTextIgnoringCase(parsed.name, section);
+    } else if (in_section && parsed.kind == LineKind::kKey &&
+               SameTextIgnoringCase(parsed.name, key)) {
       std::string_view value = parsed.value;
       if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
           value.back() == value.front()) {
@@ -151,13 +135,13 @@ std::string IniSetValue(std::string_view content, std::string_view section, std:
     const ParsedLine parsed = ParseLine(content.substr(line.begin, line.end - line.begin));
     if (parsed.kind == LineKind::kSection) {
       if (in_section) break;
-      if (SameName(parsed.name, section)) {
+      if (SameTextIgnoringCase(parsed.name, section)) {
         in_section = true;
         found_section = true;
         insert_at = line.next;
       }
     } else if (in_section) {
-      if (parsed.kind == LineKind::kKey && SameName(parsed.name, key)) {
+      if (parsed.kind == LineKind::kKey && SameTextIgnoringCase(parsed.name, key)) {
         const std::size_t value_begin = line.begin + parsed.value_at;
         std::string out;
         out.reserve(content.size() - (line.end - value_begin) + value.size());

@@ -53,6 +53,10 @@ std::size_t CharLengthAt(std::string_view text, std::size_t index) {
   return (IsLeadByte(text[index]) && index + 1 < text.size()) ? 2 : 1;
 }
 
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && MatchesAt(a, 0, b, true);
+}
+
 int FindText(std::string_view text, std::string_view pattern, int start, bool ignore_case) {
   const std::size_t min_pos = start <= 1 ? 0 : static_cast<std::size_t>(start) - 1;
   if (min_pos >= text.size()) return -1;

@@ -22,6 +22,10 @@ std::size_t CharLengthAt(std::string_view text, std::size_t index);
 int FindText(std::string_view text, std::string_view pattern, int start = 1,
              bool ignore_case = false);
 
+// True when the texts are equal with ASCII letters compared without regard to case; the bytes of a
+// double-byte character compare exactly.
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
 // 1-based position of the last occurrence of `pattern` that starts at a character boundary, or -1.
 int FindLastText(std::string_view text, std::string_view pattern, bool ignore_case = false);
 

@@ -66,6 +66,25 @@ INSTANTIATE_TEST_SUITE_P(
         FindCase{"a@b", "`", 1, true, -1}, FindCase{"年A", "年a", 1, true, 1},
         FindCase{"\x81\x41", "\x81\x61", 1, true, -1}, FindCase{"\x81]", "]", 1, true, -1}));
 
+TEST(SameTextIgnoringCase, FoldsAsciiLettersOnly) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool same;
+  } cases[] = {
+      {"FFmpeg.EXE", "ffmpeg.exe", true},
+      {"编辑框", "编辑框", true},
+      {"", "", true},
+      {"ab", "abc", false},
+      {"[", "{", false},                // not letters
+      {"\x81\x41", "\x81\x61", false},  // a second byte that looks like a letter
+      {"D:\\Capture", "d:\\capture", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SameTextIgnoringCase(c.a, c.b), c.same) << c.a << " / " << c.b;
+  }
+}
+
 TEST(FindLastText, FindsLastMatchOnACharacterBoundary) {
   EXPECT_EQ(FindLastText("a|b|c", "|"), 4);
   EXPECT_EQ(FindLastText("a<|>b<|>", "<|>"), 6);

@@ -5,18 +5,11 @@
 #include "platform/host_files.h"
 #include "platform/ini_profiles.h"
 #include "text/command_line.h"
+#include "text/gbk_text.h"
 #include "text/numbers.h"
 
 namespace morvane {
 namespace {
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return AsciiLower(x) == AsciiLower(y);
-         });
-}
 
 bool HasDrive(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' &&
@@ -87,7 +80,7 @@ std::optional<std::filesystem::path> SimPlatform::HostPath(std::string_view path
   std::size_t skip = 0;
   std::filesystem::path host = options_.root;
   if (parts.size() >= home.size() &&
-      std::equal(home.begin(), home.end(), parts.begin(), SameIgnoringCase)) {
+      std::equal(home.begin(), home.end(), parts.begin(), SameTextIgnoringCase)) {
     skip = home.size();
   } else {
     host /= ".drives";
@@ -173,7 +166,7 @@ void SimPlatform::StartProgramBehaviour(const SimProcess& process,
     }
     return std::nullopt;
   };
-  if (SameIgnoringCase(process.exe_name, "ffmpeg.exe") && args.size() > 1) {
+  if (SameTextIgnoringCase(process.exe_name, "ffmpeg.exe") && args.size() > 1) {
     // The recorder writes the file named by its last argument. Its folder must exist; an existing
     // file is left alone, and the recorder then waits at its overwrite question for good.
     std::optional<std::filesystem::path> output = HostPath(args.back());
@@ -192,7 +185,7 @@ void SimPlatform::StartProgramBehaviour(const SimProcess& process,
                                {}});
       }
     }
-  } else if (SameIgnoringCase(process.exe_name, "ffplay.exe")) {
+  } else if (SameTextIgnoringCase(process.exe_name, "ffplay.exe")) {
     if (std::optional<std::string> title = value_after("-window_title")) {
       happenings_.push_back({now_ms_ + options_.preview_window_delay_ms, process.pid,
                              Happening::What::kOpenVideoWindow, *title});
@@ -225,7 +218,7 @@ void SimPlatform::EndProcess(uint32_t pid) {
 
 bool SimPlatform::EndProcessByName(std::string_view exe_name) {
   for (auto it = processes_.rbegin(); it != processes_.rend(); ++it) {
-    if (SameIgnoringCase(it->exe_name, exe_name)) {
+    if (SameTextIgnoringCase(it->exe_name, exe_name)) {
       EndProcess(it->pid);
       return true;
     }
