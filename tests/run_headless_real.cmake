@@ -109,7 +109,7 @@ if(NOT program STREQUAL "${folder}/ffmpeg.exe" OR NOT middle_args STREQUAL recor
    OR NOT arg_count EQUAL 14)
   message(FATAL_ERROR "unexpected arguments:\n${report_lines}")
 endif()
-expect_match("${output_name}" "^[0-9]+年[0-9]+月[0-9]+日[0-9]+时[0-9]+分[0-9]+秒\\.mp4$"
+expect_match("${output_name}" "^[0-9]+年[0-9]+月[0-9]+日([0-9]+时([0-9]+分([0-9]+秒)?)?)?\\.mp4$"
              "the output name")
 foreach(line "stdin=eof" "own-group=1" "cwd=${folder}")
   if(NOT line IN_LIST report_lines)

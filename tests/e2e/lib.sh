@@ -453,19 +453,23 @@ logged_output_name() {
   printf '%s' "$name"
 }
 
+# The tool's date-time text: the date, then the time without leading zeros, its zero tail left out
+# (2024年5月1日8时30分15秒, 2024年5月1日8时30分, 2024年5月1日8时, 2024年5月1日).
+time_pattern='[0-9]+年[0-9]+月[0-9]+日([0-9]+时([0-9]+分([0-9]+秒)?)?)?'
+
 # The seconds since the epoch of a log entry time such as 2024年5月1日8时30分15秒.
 entry_epoch() {
-  [[ "$1" =~ ^([0-9]+)年([0-9]+)月([0-9]+)日([0-9]+)时([0-9]+)分([0-9]+)秒$ ]] ||
+  [[ "$1" =~ ^([0-9]+)年([0-9]+)月([0-9]+)日(([0-9]+)时(([0-9]+)分(([0-9]+)秒)?)?)?$ ]] ||
     fail "no entry time: $1"
-  date -d "${BASH_REMATCH[1]}-${BASH_REMATCH[2]}-${BASH_REMATCH[3]} ${BASH_REMATCH[4]}:${BASH_REMATCH[5]}:${BASH_REMATCH[6]}" +%s
+  date -d "${BASH_REMATCH[1]}-${BASH_REMATCH[2]}-${BASH_REMATCH[3]} ${BASH_REMATCH[5]:-0}:${BASH_REMATCH[7]:-0}:${BASH_REMATCH[9]:-0}" +%s
 }
 
 # The time of the log entry whose body starts with BODY (the last such entry).
 entry_time() {
   local log=$1 body=$2 time=""
-  while [[ "$log" =~ [0-9]+\.([0-9]+年[0-9]+月[0-9]+日[0-9]+时[0-9]+分[0-9]+秒)\\r\\n"$body"(.*)$ ]]; do
+  while [[ "$log" =~ [0-9]+\.($time_pattern)\\r\\n"$body"(.*)$ ]]; do
     time=${BASH_REMATCH[1]}
-    log=${BASH_REMATCH[2]}
+    log=${BASH_REMATCH[5]}
   done
   [ -n "$time" ] || fail "no log entry «$body»"
   printf '%s' "$time"
@@ -475,8 +479,16 @@ entry_time() {
 tool_time_text() {
   local -a p
   read -r -a p <<<"$(date -d "@$1" '+%Y %m %d %H %M %S')"
-  printf '%d年%d月%d日%d时%d分%d秒' "$((10#${p[0]}))" "$((10#${p[1]}))" "$((10#${p[2]}))" \
-    "$((10#${p[3]}))" "$((10#${p[4]}))" "$((10#${p[5]}))"
+  local year=$((10#${p[0]})) month=$((10#${p[1]})) day=$((10#${p[2]}))
+  local hour=$((10#${p[3]})) minute=$((10#${p[4]})) second=$((10#${p[5]}))
+  printf '%d年%d月%d日' "$year" "$month" "$day"
+  if ((second != 0)); then
+    printf '%d时%d分%d秒' "$hour" "$minute" "$second"
+  elif ((minute != 0)); then
+    printf '%d时%d分' "$hour" "$minute"
+  elif ((hour != 0)); then
+    printf '%d时' "$hour"
+  fi
 }
 
 # ---- the recorder's output and files ---------------------------------------------------------
