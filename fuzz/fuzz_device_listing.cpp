@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "devices/discovery.h"
+#include "fuzz_input.h"
 #include "platform/events.h"
 
 namespace {
@@ -20,20 +21,6 @@ class NoEvents : public morvane::EventPump {
   void DelayWithEvents(int) override {}
   void Sleep(int) override {}
 };
-
-// The pieces between the first zero bytes; missing pieces are empty.
-std::vector<std::string_view> SplitAtZeros(std::string_view input, std::size_t pieces) {
-  std::vector<std::string_view> out;
-  while (out.size() + 1 < pieces) {
-    const std::size_t zero = input.find('\0');
-    if (zero == std::string_view::npos) break;
-    out.push_back(input.substr(0, zero));
-    input.remove_prefix(zero + 1);
-  }
-  out.push_back(input);
-  out.resize(pieces);
-  return out;
-}
 
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app_fixture.h"
+#include "first_save_file.h"
 #include "text/numbers.h"
 
 namespace morvane {
@@ -214,31 +215,6 @@ class SettingsFilesTest : public AppFixture {
                                    std::string(value) + "\r\n");
   }
 };
-
-// A first start at 8:30:15 on 1 May 2024 without capture devices, the pull URL emptied.
-constexpr std::string_view kFirstSaveFile =
-    "[编辑框]\r\n"
-    "编辑框录制时长=60\r\n"
-    "编辑框定时录制=2024年5月1日8时30分15秒\r\n"
-    "编辑框_断流延时=5\r\n"
-    "编辑框_推流地址=\r\n"
-    "[组合框]\r\n"
-    "组合框反交错场=上场优先<|>0<||>下场优先<|>1<||>自动<|>-1<||>-1<|>\r\n"
-    "组合框码率值2=1000k<|>0<||>2000k<|>0<||>3000k<|>0<||>4000k<|>0<||>5000k<|>0<||>6000k<|>0<||>"
-    "7000k<|>0<||>8000k<|>0<||>9000k<|>0<||>10000k<|>0<||>15000k<|>0<||>20000k<|>0<||>3<|>4000k\r\n"
-    "组合框码率值1=1000k<|>0<||>2000k<|>0<||>3000k<|>0<||>4000k<|>0<||>5000k<|>0<||>6000k<|>0<||>"
-    "7000k<|>0<||>8000k<|>0<||>9000k<|>0<||>10000k<|>0<||>15000k<|>0<||>20000k<|>0<||>2<|>3000k\r\n"
-    "组合框选码率=固定码率<|>0<||>波动码率<|>0<||>0<|>固定码率\r\n"
-    "组合框帧率=15<|>15<||>25<|>25<||>30<|>30<||>50<|>50<||>60<|>60<||>1<|>25\r\n"
-    "组合框2音频设备=-1<|>\r\n"
-    "组合框1视频设备=-1<|>\r\n"
-    "[单选框]\r\n"
-    "单选框设备=真\r\n"
-    "单选框rtmp=假\r\n"
-    "[选择框]\r\n"
-    "选择框1录制时长=假\r\n"
-    "选择框_定时录制=假\r\n"
-    "选择框反交错=假\r\n";
 
 TEST_F(SettingsFilesTest, FirstSaveWritesTheDocumentedFileByteForByte) {
   ASSERT_TRUE(w_.UserClick(单选框rtmp));
